@@ -1,0 +1,3 @@
+#include "plugin/BrowserFuncs.h"
+
+NPNetscapeFuncs BrowserFuncs = {};
