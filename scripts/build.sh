@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, configures and builds everything into build/.
+# Installs what is missing, configures and builds everything. The build tree is
+# build/ unless BUILD_DIR names another.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
 bash "$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" -G Ninja \
+cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$root/build" -j "$(nproc)"
+cmake --build "$build" -j "$(nproc)"

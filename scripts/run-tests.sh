@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Command 2: builds and runs every test.
+# Command 2: builds and runs every test (extra arguments go to ctest).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
 bash "$root/scripts/build.sh"
-cd "$root/build"
-# One wineserver for the whole run: starting it takes seconds, a test a fraction.
-export WINEPREFIX="$root/build/wineprefix" WINEDEBUG=-all
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
+bash "$root/scripts/wine-session.sh" "$build" start
+trap 'bash "$root/scripts/wine-session.sh" "$build" stop' EXIT
+cd "$build"
 ctest --output-on-failure -j "$(nproc)" "$@"
