@@ -1,5 +1,16 @@
-// Placeholder until the machine identifier is built: answers nothing (void),
-// like a name that is no method.
+// The GetMachineID script method over FetchMachineId and the result envelope.
 #include "machineid/GetMachineIdCommand.h"
 
-bool HandleGetMachineID(NPVariant *) { return true; }
+#include "machineid/FetchMachineId.h"
+#include "plugin/ResultEnvelope.h"
+#include "plugin/StatusTable.h"
+
+bool HandleGetMachineID(NPVariant *result) {
+  std::wstring errorText;
+  const std::wstring machineId = FetchMachineId(errorText);
+  if (!machineId.empty())
+    SetResultEnvelope(machineId, StatusSuccess(), result);
+  else
+    SetResultEnvelope(errorText, StatusUnknownError(), result);
+  return true;
+}
