@@ -25,3 +25,15 @@ using UniqueFileHandle = UniqueResource<detail::FileHandleTraits>;
 // A block from LocalAlloc.
 using UniqueHLocal =
     UniqueResource<NullHandleTraits<HLOCAL, detail::FreeLocal>>;
+
+namespace detail {
+inline void ReleaseModule(HMODULE m) { ::FreeLibrary(m); }
+inline void DestroyWindowHandle(HWND w) { ::DestroyWindow(w); }
+} // namespace detail
+
+// A library from LoadLibraryW.
+using UniqueModule =
+    UniqueResource<NullHandleTraits<HMODULE, detail::ReleaseModule>>;
+// A window from CreateWindowExW.
+using UniqueWindow =
+    UniqueResource<NullHandleTraits<HWND, detail::DestroyWindowHandle>>;

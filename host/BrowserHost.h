@@ -5,8 +5,10 @@
 // NPAPI's function tables carry no context.
 #pragma once
 
+#include "common/WinHandles.h"
 #include "plugin/NpapiTypes.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -19,23 +21,34 @@ constexpr char kPalomirMimeType[] =
 
 // What the browser holds right now, and what went wrong so far.
 struct Ledger {
-  long liveBlocks = 0;  // memalloc blocks not yet freed
-  long liveObjects = 0; // objects created and not yet deallocated
-  long badFrees = 0;    // memfree of a block not live (twice, or foreign)
-  long badReleases = 0; // retain/release of an object not live
-  long badVariants = 0; // releasevariantvalue of a string not from memalloc
+  long liveBlocks = 0;     // memalloc blocks not yet freed
+  long liveObjects = 0;    // objects created and not yet deallocated
+  long badFrees = 0;       // memfree of a block not live (twice, or foreign)
+  long badReleases = 0;    // retain/release of an object not live
+  long badVariants = 0;    // a string result not from memalloc, or past its end
+  long overruns = 0;       // memfree of a block written past its end
+  long badIdentifiers = 0; // an identifier this browser never made, or null
+  long badObjects = 0;     // an object handed over that the browser never made
   bool operator==(const Ledger &o) const {
     return liveBlocks == o.liveBlocks && liveObjects == o.liveObjects &&
            badFrees == o.badFrees && badReleases == o.badReleases &&
-           badVariants == o.badVariants;
+           badVariants == o.badVariants && overruns == o.overruns &&
+           badIdentifiers == o.badIdentifiers && badObjects == o.badObjects;
   }
+  bool operator!=(const Ledger &o) const { return !(*this == o); }
 };
 Ledger CurrentLedger();
 // True when nothing is live and nothing went wrong.
 bool LedgerClean();
+// One line naming every nonzero count, e.g. "liveBlocks=1 badFrees=1".
+std::string DescribeLedger(const Ledger &ledger);
+// The size asked for a live memalloc block (utf8fromidentifier copies
+// included); 0 when the pointer is no live block.
+std::size_t LiveBlockSize(const void *block);
 
 // Fault injection for tests: the next `count` memalloc / createobject calls
-// fail.
+// fail. Only the plug-in's own NPN_MemAlloc calls count: the copies that
+// utf8fromidentifier makes still succeed, so a test can aim at one allocation.
 void FailNextMemAlloc(int count = 1);
 void FailNextCreateObject(int count = 1);
 
@@ -53,11 +66,22 @@ const std::string &LastException();
 bool ExceptionSet();
 
 // Number of calls the plug-in made into the browser table so far (any entry).
+// The host's own bookkeeping (releasing a result, dropping the script's
+// reference) is not counted.
 long BrowserCallCount();
+// The same for one entry, e.g. offsetof(NPNetscapeFuncs, releaseobject).
+long BrowserCallCount(std::size_t entryOffset);
+// Calls of the entries this browser does not implement; each answered the
+// standard failure (NPERR_GENERIC_ERROR, false, null, 0; -1 for write).
+long UnsupportedCallCount();
 
 // Reads the string value named `key` of the first translation of a file's
 // version resource; empty when absent.
 std::wstring VersionString(const std::wstring &path, const std::wstring &key);
+
+// True when `mimeType` is one of the '|'- or ';'-separated `declared` types,
+// compared without regard to ASCII letter case as MIME types are.
+bool DeclaresMimeType(const std::string &declared, const std::string &mimeType);
 
 // One loaded plug-in library.
 class PluginLibrary {
@@ -83,11 +107,14 @@ public:
   NPError Start();
 
   const NPPluginFuncs &Funcs() const { return m_funcs; }
-  HMODULE Module() const { return m_module; }
+  HMODULE Module() const { return m_module.get(); }
+  // The MIMEType text of the version resource, as UTF-8.
+  const std::string &DeclaredMimeTypes() const { return m_mimeTypes; }
 
 private:
   PluginLibrary() = default;
-  HMODULE m_module = nullptr;
+  std::string m_mimeTypes;
+  UniqueModule m_module;
   NP_GetEntryPointsFunc m_getEntryPoints = nullptr;
   NP_InitializeFunc m_initialize = nullptr;
   NP_ShutdownFunc m_shutdown = nullptr;
@@ -100,7 +127,10 @@ private:
 struct CallResult {
   bool succeeded = false; // what the class slot returned
   NPVariantType type = NPVariantType_Void;
-  std::string text;          // a string result's exact bytes
+  std::string text;       // a string result's exact bytes
+  bool boolValue = false; // the other kinds of result
+  int32_t intValue = 0;
+  double doubleValue = 0;
   bool exceptionSet = false; // NPN_SetException during the call
   std::string exception;
 };
@@ -122,9 +152,14 @@ public:
   // reference it receives, as page script would, until Destroy.
   NPObject *ScriptableObject();
   NPError Destroy(); // NPP_Destroy, then the script's reference is dropped
+  // NPP_GetValue as it stands, for variables other than the object.
+  NPError GetValue(NPPVariable variable, void *value);
+  bool Alive() const { return m_alive; }
 
   // Script calls on the scriptable object; the result is released as a
-  // browser would after the script read it.
+  // browser would after the script read it. A failed call's result is left
+  // alone, as a browser ignores it: anything the plug-in stored there is its
+  // own leak.
   CallResult Invoke(const std::string &method,
                     const std::vector<NPVariant> &args = {});
   CallResult InvokeStrings(const std::string &method,
@@ -140,7 +175,8 @@ private:
   PluginLibrary &m_library;
   NPP_t m_npp = {};
   NPWindow m_window = {};
-  HWND m_hwnd = nullptr;
+  UniqueWindow m_hwnd;
+  std::string m_mimeType;
   NPObject *m_scriptObject = nullptr;
   bool m_alive = false;
 };
