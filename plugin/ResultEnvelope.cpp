@@ -1,3 +1,4 @@
+// Builds the one-line JSON answer and stores it into a result variant.
 #include "plugin/ResultEnvelope.h"
 
 #include "plugin/BrowserFuncs.h"
@@ -27,12 +28,12 @@ void SetVariantString(const std::wstring &text, NPVariant *result) {
   result->type = NPVariantType_String;
   result->value.stringValue.UTF8Characters = nullptr;
   result->value.stringValue.UTF8Length = 0;
-  if (utf8.empty() || BrowserFuncs.memalloc == nullptr)
+  if (utf8.empty())
     return;
   // utf8 has no NUL (the wide text was cut at its first one), so its size is
   // the stored length.
   const auto length = static_cast<uint32_t>(utf8.size());
-  auto *block = static_cast<char *>(BrowserFuncs.memalloc(length + 1));
+  auto *block = static_cast<char *>(NPN_MemAlloc(length + 1));
   if (block == nullptr)
     return;
   std::memset(block, 0, length + 1);

@@ -1,3 +1,4 @@
+// The status codes and messages that answers carry, in their stored order.
 #include "plugin/StatusTable.h"
 
 // Stored order is part of the table: codes are unique but deliberately
