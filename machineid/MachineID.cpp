@@ -10,21 +10,16 @@ HRESULT ConnectToWmi(CWMI &wmi) { return wmi.Connect(); }
 CMachineID::CMachineID() : CMachineID(ConnectToWmi, ComputeHash) {}
 
 CMachineID::CMachineID(ConnectFunction connect, HashFunction hash) {
-  // An exception ends the construction, so the destructor will not run: the
-  // connection is released here, leaving the thread's COM state and the
+  // Should an exception end the construction, this destructor will not run,
+  // but m_wmi's does: it disconnects, leaving the thread's COM state and the
   // references as they were before.
-  try {
-    const HRESULT hr = connect(m_wmi);
-    if (FAILED(hr)) {
-      m_errorText = L"Error while initializing WMI. Error Code: 0x" +
-                    FormatErrorCode(static_cast<uint32_t>(hr));
-      return;
-    }
-    Compute(hash);
-  } catch (...) {
-    m_wmi.Disconnect();
-    throw;
+  const HRESULT hr = connect(m_wmi);
+  if (FAILED(hr)) {
+    m_errorText = L"Error while initializing WMI. Error Code: 0x" +
+                  FormatErrorCode(static_cast<uint32_t>(hr));
+    return;
   }
+  Compute(hash);
 }
 
 // A failed connection can leave references and the COM initialisation behind,
