@@ -3,6 +3,9 @@
 // plug-in leaked nothing and freed nothing twice.
 #include "host/BrowserHost.h"
 #include "host/HostText.h"
+#include "host/HostileInput.h"
+#include "host/PluginDiscovery.h"
+#include "host/Soak.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -23,13 +26,22 @@ enum ExitCode {
   kCallFailed = 1,   // the call failed; its exception message is on stderr
   kLedgerDirty = 2,  // after teardown something leaked or was freed twice
   kUsage = 3,        // the command line is wrong
-  kPluginFailed = 4, // the plug-in could not be loaded, started or embedded
+  kPluginFailed = 4, // the plug-in did not load, start, embed or give its
+                     // scriptable object
 };
 
 const char kUsageText[] =
     "usage: nphost PLUGIN METHOD [ARG...]  call METHOD with string ARGs\n"
     "       nphost PLUGIN --get NAME       read the property NAME\n"
     "       nphost PLUGIN --info           MIME type, name and description\n"
+    "       nphost PLUGIN --soak --fixtures DIR [--scale F] [--timing-bound]\n"
+    "       nphost PLUGIN --hostile [--seed N] [--calls N] [--first N]\n"
+    "                               [--max-string N] [--hang S] [--verbose]\n"
+    "       nphost --mime TYPE METHOD|--get|--info ...\n"
+    "                                      the same with the plug-in "
+    "installed\n"
+    "                                      for TYPE, found as the browser "
+    "does\n"
     "The plug-in must declare the MIME type "
     "application/palomir-firefox-plugin_10_16_0_0.\n"
     "A string answer is printed as its exact bytes and a newline; a void one "
@@ -86,6 +98,7 @@ struct Mode {
   const char *flag; // null for the default: a method call
   std::size_t minArgs;
   std::size_t maxArgs;
+  bool needsObject; // page script reaches the object first
   int (*run)(PluginLibrary &, PluginInstance &,
              const std::vector<std::string> &);
 };
@@ -119,19 +132,19 @@ int RunInfo(PluginLibrary &library, PluginInstance &instance,
 }
 
 const Mode kModes[] = {
-    {"--info", 0, 0, RunInfo},
-    {"--get", 1, 1, RunGet},
-    {nullptr, 1, SIZE_MAX, RunCall},
+    {"--info", 0, 0, false, RunInfo},
+    {"--get", 1, 1, true, RunGet},
+    {nullptr, 1, SIZE_MAX, true, RunCall},
 };
 
 // The plug-in's life around one mode: load, start, embed, run, tear down.
-int Run(const std::wstring &pluginPath, const Mode &mode,
-        const std::vector<std::string> &args) {
+int Run(const std::wstring &pluginPath, const std::string &mimeType,
+        const Mode &mode, const std::vector<std::string> &args) {
   int code = kOk;
   {
     std::string error;
     std::unique_ptr<PluginLibrary> library =
-        PluginLibrary::Load(pluginPath, nphost::kPalomirMimeType, error);
+        PluginLibrary::Load(pluginPath, mimeType, error);
     if (!library) {
       Error(error);
       return kPluginFailed;
@@ -148,6 +161,10 @@ int Run(const std::wstring &pluginPath, const Mode &mode,
     }
     if (const NPError set = instance.SetWindow()) {
       Error("NPP_SetWindow failed (NPError " + std::to_string(set) + ")");
+      return kPluginFailed;
+    }
+    if (mode.needsObject && !instance.ScriptableObject()) {
+      Error("the plug-in gave no scriptable object");
       return kPluginFailed;
     }
     code = mode.run(*library, instance, args);
@@ -187,6 +204,22 @@ int main() {
     Write(stdout, kUsageText);
     return kOk;
   }
+  // --mime TYPE: the plug-in is the installed one that declares TYPE.
+  std::string mimeType = nphost::kPalomirMimeType;
+  if (wide.size() >= 2 && wide[1] == L"--mime") {
+    if (wide.size() < 4 || !nphost::WideToUtf8Strict(wide[2], mimeType)) {
+      Write(stderr, kUsageText);
+      return kUsage;
+    }
+    std::string error;
+    const std::wstring found = FindPluginByMimeType(mimeType, error);
+    if (found.empty()) {
+      Error(error);
+      return kPluginFailed;
+    }
+    wide.erase(wide.begin() + 1);
+    wide[1] = found;
+  }
   if (wide.size() < 3) {
     Write(stderr, kUsageText);
     return kUsage;
@@ -206,6 +239,11 @@ int main() {
     Error("the method name is not valid Unicode");
     return kUsage;
   }
+  // The long runs drive the plug-in themselves, with their own checks.
+  if (word == "--soak")
+    return nphost::RunSoak(wide[1], args);
+  if (word == "--hostile")
+    return nphost::RunHostileInput(wide[1], args);
 
   const Mode *mode = nullptr;
   for (const Mode &candidate : kModes) {
@@ -228,5 +266,5 @@ int main() {
     Write(stderr, kUsageText);
     return kUsage;
   }
-  return Run(wide[1], *mode, args);
+  return Run(wide[1], mimeType, *mode, args);
 }

@@ -116,6 +116,12 @@ TEST_F(TestPluginInstance, StartHandsOverTablesOfStandardSize) {
                 " browser=" + std::to_string(sizeof(NPNetscapeFuncs)));
 }
 
+TEST_F(TestPluginInstance, WindowIsARealWindowUntilTeardown) {
+  const CallResult window = instance->Invoke("HasWindow");
+  EXPECT_EQ(window.type, NPVariantType_Bool);
+  EXPECT_TRUE(window.boolValue);
+}
+
 TEST_F(TestPluginInstance, WellBehavedCallsLeaveTheLedgerAsItWas) {
   const long calls = BrowserCallCount();
   const std::string bytes("a\0b\xC3\xA9", 5); // a NUL inside is kept

@@ -12,6 +12,7 @@ namespace {
 NPNetscapeFuncs gBrowser = {};
 uint16_t gPluginTableSize = 0;
 NPP gNpp = nullptr;
+HWND gWindow = nullptr;
 
 bool IsString(const NPVariant &v) { return v.type == NPVariantType_String; }
 
@@ -57,6 +58,11 @@ bool Invoke(NPObject *object, NPIdentifier name, const NPVariant *args,
     return StoreString("plugin=" + std::to_string(gPluginTableSize) +
                            " browser=" + std::to_string(gBrowser.size),
                        result);
+  if (method == "HasWindow") { // the handle of the first SetWindow is live
+    result->type = NPVariantType_Bool;
+    result->value.boolValue = gWindow && IsWindow(gWindow);
+    return true;
+  }
   if (method == "Fail") {
     gBrowser.setexception(object, "failure \xC3\xA9");
     return false;
@@ -139,10 +145,15 @@ NPError New(NPMIMEType, NPP instance, uint16_t, int16_t, char **, char **,
 
 NPError Destroy(NPP, NPSavedData **) {
   gNpp = nullptr;
+  gWindow = nullptr;
   return NPERR_NO_ERROR;
 }
 
-NPError SetWindow(NPP, NPWindow *) { return NPERR_NO_ERROR; }
+NPError SetWindow(NPP, NPWindow *window) {
+  if (window && !gWindow)
+    gWindow = static_cast<HWND>(window->window);
+  return NPERR_NO_ERROR;
+}
 
 NPError GetValue(NPP instance, NPPVariable variable, void *value) {
   switch (variable) {
