@@ -1,0 +1,198 @@
+// Times GetMachineID through the test browser against the bare platform calls
+// one identifier needs, interleaved in one run, and prints the ratio of the
+// two with its spread. Usage: machineid_bench [calls] [plug-in DLL]
+#include "common/ComHolders.h"
+#include "common/CryptHandles.h"
+#include "host/BrowserHost.h"
+#include "host/Measure.h"
+
+#include <objbase.h>
+#include <wbemcli.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const CLSID kClsidWbemLocator = {
+    0x4590F811,
+    0x1D3A,
+    0x11D0,
+    {0x89, 0x1F, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
+const IID kIidWbemLocator = {0xDC12A687,
+                             0x737F,
+                             0x11CF,
+                             {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
+
+constexpr wchar_t kAdapterQuery[] =
+    L"SELECT MacAddress FROM Win32_NetworkAdapter WHERE  Manufacturer != "
+    L"'Microsoft' AND MacAddress IS NOT NULL AND MacAddress != '' AND "
+    L"(ConfigManagerErrorCode = 0 OR (ConfigManagerErrorCode = 22 AND "
+    L"NetConnectionStatus = 0)) AND NOT PNPDeviceID LIKE 'ROOT\\\\%'";
+constexpr wchar_t kProcessorQuery[] =
+    L"SELECT ProcessorId FROM Win32_Processor WHERE DeviceID = 'CPU0'";
+
+// Runs one query and reads the property of every object, as the identifier's
+// two queries do.
+void RunQuery(IWbemServices *services, const wchar_t *query,
+              const wchar_t *property, bool firstOnly) {
+  ComPtr<IEnumWbemClassObject> enumerator;
+  {
+    UniqueBstr language(::SysAllocString(L"WQL"));
+    UniqueBstr text(::SysAllocString(query));
+    if (FAILED(services->ExecQuery(language.get(), text.get(),
+                                   WBEM_FLAG_FORWARD_ONLY |
+                                       WBEM_FLAG_RETURN_IMMEDIATELY,
+                                   nullptr, enumerator.put())))
+      return;
+  }
+  for (;;) {
+    ComPtr<IWbemClassObject> object;
+    ULONG returned = 0;
+    const HRESULT hr = enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 1,
+                                        object.put(), &returned);
+    if (FAILED(hr) || hr == WBEM_S_FALSE || !object)
+      return;
+    UniqueVariant value;
+    object->Get(property, 0, value.get(), nullptr, nullptr);
+    if (firstOnly)
+      return;
+  }
+}
+
+// Only the platform: COM, security, locator, connection, blanket, the two
+// queries, one SHA-512 hash and the teardown.
+bool BaselineCall() {
+  const HRESULT init = ::CoInitialize(nullptr);
+  bool ok = false;
+  {
+    ::CoInitializeSecurity(
+        nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+        RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+    ComPtr<IWbemLocator> locator;
+    ComPtr<IWbemServices> services;
+    if (SUCCEEDED(::CoCreateInstance(kClsidWbemLocator, nullptr,
+                                     CLSCTX_INPROC_SERVER, kIidWbemLocator,
+                                     locator.put_void()))) {
+      UniqueBstr path(::SysAllocString(L"ROOT\\CIMV2"));
+      if (SUCCEEDED(locator->ConnectServer(path.get(), nullptr, nullptr,
+                                           nullptr, 0, nullptr, nullptr,
+                                           services.put())) &&
+          SUCCEEDED(::CoSetProxyBlanket(
+              services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+              RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
+              EOAC_NONE))) {
+        RunQuery(services.get(), kAdapterQuery, L"MacAddress", false);
+        RunQuery(services.get(), kProcessorQuery, L"ProcessorId", true);
+        ok = true;
+      }
+    }
+
+    OSVERSIONINFOEXW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW *>(&version));
+    UniqueCryptProv context;
+    UniqueCryptHash hash;
+    static const BYTE text[] = "0123456789ABCDEF0123456789ABCDEF";
+    BYTE digest[64];
+    DWORD size = sizeof(digest);
+    ok = ok &&
+         ::CryptAcquireContextW(
+             context.put(), nullptr,
+             L"Microsoft Enhanced RSA and AES Cryptographic Provider",
+             PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+         ::CryptCreateHash(context.get(), CALG_SHA_512, 0, 0, hash.put()) &&
+         ::CryptHashData(hash.get(), text, sizeof(text) - 1, 0) &&
+         ::CryptGetHashParam(hash.get(), HP_HASHVAL, nullptr, &size, 0) &&
+         ::CryptGetHashParam(hash.get(), HP_HASHVAL, digest, &size, 0);
+  }
+  if (SUCCEEDED(init))
+    ::CoUninitialize();
+  return ok;
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  std::sort(values.begin(), values.end());
+  const size_t index =
+      static_cast<size_t>(fraction * (values.size() - 1) + 0.5);
+  return values[index];
+}
+
+std::wstring DefaultLibraryPath() {
+  wchar_t self[MAX_PATH];
+  const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring path(self, length);
+  return path.substr(0, path.find_last_of(L"\\/") + 1) +
+         L"npPalomirFirefoxPlugin.dll";
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t **argv) {
+  const int calls = argc > 1 ? std::max(1, _wtoi(argv[1])) : 40;
+  const std::wstring path = argc > 2 ? argv[2] : DefaultLibraryPath();
+
+  std::string error;
+  auto library =
+      nphost::PluginLibrary::Load(path, nphost::kPalomirMimeType, error);
+  if (!library || library->Start() != NPERR_NO_ERROR) {
+    std::fprintf(stderr, "cannot load the plug-in: %s\n", error.c_str());
+    return 2;
+  }
+  int status = 0;
+  {
+    nphost::PluginInstance instance(*library);
+    if (instance.New() != NPERR_NO_ERROR || !instance.ScriptableObject()) {
+      std::fprintf(stderr, "cannot create an instance\n");
+      return 2;
+    }
+    const auto pluginCall = [&instance] {
+      const nphost::CallResult call = instance.Invoke("GetMachineID");
+      return call.succeeded &&
+             call.text.find("\"status\": 0,") != std::string::npos;
+    };
+    // Warm both paths: the first WMI connection of a process costs extra.
+    if (!pluginCall() || !BaselineCall()) {
+      std::fprintf(stderr, "GetMachineID or the platform calls failed\n");
+      return 1;
+    }
+
+    std::vector<double> plugin, baseline, ratio;
+    for (int i = 0; i < calls; ++i) {
+      double p = 0, b = 0;
+      // Alternate which goes first so drift weighs on both alike.
+      for (int turn = 0; turn < 2; ++turn) {
+        const bool pluginTurn = (turn == 0) == (i % 2 == 0);
+        const double start = nphost::Now();
+        const bool ok = pluginTurn ? pluginCall() : BaselineCall();
+        (pluginTurn ? p : b) = nphost::Now() - start;
+        if (!ok)
+          status = 1;
+      }
+      plugin.push_back(p * 1000);
+      baseline.push_back(b * 1000);
+      ratio.push_back(p / b);
+    }
+    std::printf("GetMachineID through the host, %d calls interleaved with the "
+                "bare platform calls\n",
+                calls);
+    std::printf("  plug-in call   median %.2f ms (p10 %.2f, p90 %.2f)\n",
+                Percentile(plugin, 0.5), Percentile(plugin, 0.1),
+                Percentile(plugin, 0.9));
+    std::printf("  platform only  median %.2f ms (p10 %.2f, p90 %.2f)\n",
+                Percentile(baseline, 0.5), Percentile(baseline, 0.1),
+                Percentile(baseline, 0.9));
+    std::printf("  ratio          median %.3f (p10 %.3f, p90 %.3f, "
+                "min %.3f, max %.3f)\n",
+                Percentile(ratio, 0.5), Percentile(ratio, 0.1),
+                Percentile(ratio, 0.9), Percentile(ratio, 0.0),
+                Percentile(ratio, 1.0));
+    if (status != 0)
+      std::printf("  some calls failed\n");
+  }
+  return status;
+}
