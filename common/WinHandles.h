@@ -37,3 +37,11 @@ using UniqueModule =
 // A window from CreateWindowExW.
 using UniqueWindow =
     UniqueResource<NullHandleTraits<HWND, detail::DestroyWindowHandle>>;
+
+namespace detail {
+inline void CloseRegistryKey(HKEY k) { ::RegCloseKey(k); }
+} // namespace detail
+
+// A registry key from RegOpenKeyExW.
+using UniqueHKey =
+    UniqueResource<NullHandleTraits<HKEY, detail::CloseRegistryKey>>;
