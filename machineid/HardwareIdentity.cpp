@@ -1,25 +1,11 @@
 // Reading the two hardware facts from WMI: the least MAC address of the
 // adapters that pass the filter, and the processor identifier of CPU0.
 #include "machineid/ErrorCode.h"
+#include "machineid/IdentityQueries.h"
 #include "machineid/MachineID.h"
 
 #include <algorithm>
 #include <vector>
-
-namespace {
-// Physical, working (or disabled while disconnected) adapters that are not
-// software-enumerated and not made by Microsoft.
-constexpr wchar_t kAdapterQuery[] =
-    L"SELECT MacAddress FROM Win32_NetworkAdapter WHERE  Manufacturer != "
-    L"'Microsoft' AND MacAddress IS NOT NULL AND MacAddress != '' AND "
-    L"(ConfigManagerErrorCode = 0 OR (ConfigManagerErrorCode = 22 AND "
-    L"NetConnectionStatus = 0)) AND NOT PNPDeviceID LIKE 'ROOT\\\\%'";
-constexpr wchar_t kProcessorQuery[] =
-    L"SELECT ProcessorId FROM Win32_Processor WHERE DeviceID = 'CPU0'";
-
-static_assert(sizeof(kAdapterQuery) / sizeof(wchar_t) - 1 == 255,
-              "the adapter query is 255 characters");
-} // namespace
 
 std::wstring CMachineID::CollectMacAddress() {
   std::vector<std::wstring> candidates;

@@ -1,22 +1,9 @@
 // Opening and tearing down the connection to the local WMI service.
 #include "wmi/Bstr.h"
 #include "wmi/WMI.h"
+#include "wmi/WbemLocatorIds.h"
 
 #include <objbase.h>
-
-namespace {
-// The locator's class and interface, spelled out so no import library needs
-// to carry them.
-const CLSID kClsidWbemLocator = {
-    0x4590F811,
-    0x1D3A,
-    0x11D0,
-    {0x89, 0x1F, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
-const IID kIidWbemLocator = {0xDC12A687,
-                             0x737F,
-                             0x11CF,
-                             {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
-} // namespace
 
 CWMI::~CWMI() { Disconnect(); }
 

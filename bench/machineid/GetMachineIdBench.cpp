@@ -5,6 +5,8 @@
 #include "common/CryptHandles.h"
 #include "host/BrowserHost.h"
 #include "host/Measure.h"
+#include "machineid/IdentityQueries.h"
+#include "wmi/WbemLocatorIds.h"
 
 #include <objbase.h>
 #include <wbemcli.h>
@@ -17,24 +19,6 @@
 #include <vector>
 
 namespace {
-
-const CLSID kClsidWbemLocator = {
-    0x4590F811,
-    0x1D3A,
-    0x11D0,
-    {0x89, 0x1F, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
-const IID kIidWbemLocator = {0xDC12A687,
-                             0x737F,
-                             0x11CF,
-                             {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
-
-constexpr wchar_t kAdapterQuery[] =
-    L"SELECT MacAddress FROM Win32_NetworkAdapter WHERE  Manufacturer != "
-    L"'Microsoft' AND MacAddress IS NOT NULL AND MacAddress != '' AND "
-    L"(ConfigManagerErrorCode = 0 OR (ConfigManagerErrorCode = 22 AND "
-    L"NetConnectionStatus = 0)) AND NOT PNPDeviceID LIKE 'ROOT\\\\%'";
-constexpr wchar_t kProcessorQuery[] =
-    L"SELECT ProcessorId FROM Win32_Processor WHERE DeviceID = 'CPU0'";
 
 // Runs one query and reads the property of every object, as the identifier's
 // two queries do.

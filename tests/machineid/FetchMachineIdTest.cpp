@@ -5,34 +5,15 @@
 #include "tests/machineid/CMachineIDTestAccess.h"
 #include "tests/machineid/Queries.h"
 #include "tests/wmi/CWMITestAccess.h"
+#include "tests/wmi/ComState.h"
 #include "tests/wmi/FakeWbem.h"
 
 #include <comdef.h>
 #include <gtest/gtest.h>
-#include <objbase.h>
 
 #include <algorithm>
-#include <functional>
-#include <thread>
 
 namespace {
-
-enum class Apartment { None, Single, Multi };
-
-Apartment CurrentApartment() {
-  APTTYPE type;
-  APTTYPEQUALIFIER qualifier;
-  if (FAILED(::CoGetApartmentType(&type, &qualifier)))
-    return Apartment::None;
-  if (type == APTTYPE_MTA && qualifier == APTTYPEQUALIFIER_IMPLICIT_MTA)
-    return Apartment::None;
-  return type == APTTYPE_MTA ? Apartment::Multi : Apartment::Single;
-}
-
-void OnFreshThread(const std::function<void()> &body) {
-  std::thread thread(body);
-  thread.join();
-}
 
 std::wstring UpperCase(std::wstring text) {
   for (wchar_t &c : text)

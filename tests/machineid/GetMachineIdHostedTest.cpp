@@ -4,12 +4,9 @@
 #include "host/BrowserHost.h"
 #include "machineid/FetchMachineId.h"
 #include "plugin/TextConversion.h"
+#include "tests/wmi/ComState.h"
 
 #include <gtest/gtest.h>
-#include <objbase.h>
-
-#include <functional>
-#include <thread>
 
 namespace {
 
@@ -19,23 +16,6 @@ std::wstring LibraryPath() {
   std::wstring path(self, length);
   return path.substr(0, path.find_last_of(L"\\/") + 1) +
          L"npPalomirFirefoxPlugin.dll";
-}
-
-enum class Apartment { None, Single, Multi };
-
-Apartment CurrentApartment() {
-  APTTYPE type;
-  APTTYPEQUALIFIER qualifier;
-  if (FAILED(::CoGetApartmentType(&type, &qualifier)))
-    return Apartment::None;
-  if (type == APTTYPE_MTA && qualifier == APTTYPEQUALIFIER_IMPLICIT_MTA)
-    return Apartment::None;
-  return type == APTTYPE_MTA ? Apartment::Multi : Apartment::Single;
-}
-
-void OnFreshThread(const std::function<void()> &body) {
-  std::thread thread(body);
-  thread.join();
 }
 
 // The identifier of a successful answer, or a failure that shows the answer.

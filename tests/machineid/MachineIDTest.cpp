@@ -83,10 +83,6 @@ protected:
   }
 };
 
-TEST(AdapterQuery, IsTheFixedTextOf255Characters) {
-  EXPECT_EQ(kAdapterQuery.size(), 255u);
-}
-
 TEST(FormatErrorCode, LowerCaseHexWithoutFill) {
   const std::pair<uint32_t, const wchar_t *> cases[] = {
       {0, L"0"},

@@ -2,35 +2,12 @@
 // thread so its COM state is known. A thread's COM initialisation count is
 // read through CoGetApartmentType: the test balances what it set up itself,
 // and the thread must then be back to uninitialised, no sooner and no later.
+#include "tests/wmi/ComState.h"
 #include "wmi/WMI.h"
 
 #include <gtest/gtest.h>
-#include <objbase.h>
-
-#include <functional>
-#include <thread>
 
 namespace {
-
-enum class Apartment { None, Single, Multi };
-
-Apartment CurrentApartment() {
-  APTTYPE type;
-  APTTYPEQUALIFIER qualifier;
-  if (FAILED(::CoGetApartmentType(&type, &qualifier)))
-    return Apartment::None;
-  // A thread that never initialised COM may be counted into the process's MTA.
-  if (type == APTTYPE_MTA && qualifier == APTTYPEQUALIFIER_IMPLICIT_MTA)
-    return Apartment::None;
-  if (type == APTTYPE_MTA)
-    return Apartment::Multi;
-  return Apartment::Single;
-}
-
-void OnFreshThread(const std::function<void()> &body) {
-  std::thread thread(body);
-  thread.join();
-}
 
 constexpr wchar_t kProcessorQuery[] =
     L"SELECT ProcessorId FROM Win32_Processor WHERE DeviceID = 'CPU0'";

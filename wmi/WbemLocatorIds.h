@@ -1,0 +1,16 @@
+// The class and interface of the WMI locator, spelled out so that no import
+// library needs to carry them.
+#pragma once
+
+#include <windows.h>
+
+inline const CLSID kClsidWbemLocator = {
+    0x4590F811,
+    0x1D3A,
+    0x11D0,
+    {0x89, 0x1F, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
+inline const IID kIidWbemLocator = {
+    0xDC12A687,
+    0x737F,
+    0x11CF,
+    {0x88, 0x4D, 0x00, 0xAA, 0x00, 0x4B, 0x2E, 0x24}};
