@@ -3,19 +3,13 @@
 // nothing behind.
 #include "host/BrowserHost.h"
 
+#include "tests/plugin/LibraryPath.h"
+
 #include <gtest/gtest.h>
 
 #include <cstddef>
 
 namespace {
-
-std::wstring LibraryPath() {
-  wchar_t self[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, length);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) +
-         L"npPalomirFirefoxPlugin.dll";
-}
 
 class HostedPluginTest : public ::testing::Test {
 protected:

@@ -2,6 +2,8 @@
 // directory, its imports, its version resource and its manifest.
 #include "common/WinHandles.h"
 
+#include "tests/plugin/LibraryPath.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,14 +16,6 @@
 #include <vector>
 
 namespace {
-
-std::wstring LibraryPath() {
-  wchar_t self[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, length);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) +
-         L"npPalomirFirefoxPlugin.dll";
-}
 
 class LibraryImageTest : public ::testing::Test {
 protected:
