@@ -1,6 +1,7 @@
 // The exports' table checks and the instance lifecycle, on the shell.
 #include "plugin/BrowserFuncs.h"
 #include "plugin/PluginInstance.h"
+#include "plugin/ScriptablePluginObject.h"
 #include "tests/plugin/ShellFixture.h"
 
 #include <cstring>
@@ -198,6 +199,7 @@ TEST_F(ShellTest, EachObjectRequestAddsOneReferenceAndDestroyReleasesOne) {
   NPObject *first = Scriptable();
   ASSERT_NE(first, nullptr);
   EXPECT_EQ(first->referenceCount, 2u); // the record's and the browser's
+  EXPECT_EQ(ScriptablePluginObject::FromNPObject(first)->m_npp, &m_npp);
   NPObject *second = Scriptable();
   EXPECT_EQ(second, first);
   EXPECT_EQ(first->referenceCount, 3u);
