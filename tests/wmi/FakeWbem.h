@@ -47,6 +47,7 @@ struct Answer {
   std::vector<ObjectSpec> objects;
   size_t nextFailsAt = SIZE_MAX; // the fetch of this index fails
   HRESULT nextFailure = WBEM_E_FAILED;
+  bool endsWithoutFalse = false; // the end is S_OK with no object
 };
 
 // What the fakes saw.
@@ -207,7 +208,7 @@ public:
     if (m_next == m_answer.nextFailsAt)
       return m_answer.nextFailure;
     if (m_next >= m_answer.objects.size())
-      return WBEM_S_FALSE;
+      return m_answer.endsWithoutFalse ? WBEM_S_NO_ERROR : WBEM_S_FALSE;
     objects[0] = new FakeObject(m_answer.objects[m_next++], m_calls);
     *returned = 1;
     ++m_calls.fetched;
