@@ -36,10 +36,10 @@ struct Record {
 // new record file in folder; returns its path.
 std::wstring ExpectRecordIn(const ScratchFolder &folder);
 // Waits up to timeoutMs for the record file and reads it.
-Record WaitForRecord(const std::wstring &recordPath, DWORD timeoutMs = 60000);
+Record WaitForRecord(const std::wstring &recordPath, DWORD timeoutMs = 120000);
 // Retries deleting a file up to timeoutMs (a started program holds its file
 // until it has ended).
-bool DeleteWithin(const std::wstring &path, DWORD timeoutMs = 60000);
+bool DeleteWithin(const std::wstring &path, DWORD timeoutMs = 120000);
 
 // Equal, ignoring letter case (Wine reports a program's
 // path in the letter case of its file system).

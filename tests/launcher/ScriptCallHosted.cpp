@@ -3,6 +3,7 @@
 #include "tests/launcher/ScriptCall.h"
 
 #include "host/BrowserHost.h"
+#include "tests/plugin/LibraryPath.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,6 @@
 namespace launchtest {
 
 namespace {
-
-std::wstring LibraryPath() {
-  wchar_t self[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, length);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) +
-         L"npPalomirFirefoxPlugin.dll";
-}
 
 struct Page {
   std::unique_ptr<nphost::PluginLibrary> library;
