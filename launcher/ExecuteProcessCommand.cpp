@@ -22,6 +22,11 @@ bool StartSignedProgram(const ProgramCommandLine &program) {
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!held)
     return false;
+  // Only a file on disk can be a program. A device such as a serial port
+  // ("COM1", "AUX") opens, but the signature reader's first read of it waits
+  // for data forever, freezing the page's thread.
+  if (GetFileType(held.get()) != FILE_TYPE_DISK)
+    return false;
   if (!CheckFileSigner(program.programPath, ExpectedSignerName))
     return false;
   return LaunchProcess(program.programPath, program.commandLine) == 0;

@@ -93,6 +93,9 @@ TEST(ExecuteProcess, RefusesAndStartsNothingUnlessGenuinePalomir) {
       scratch.Path() + L"\\missing.exe",
       scratch.Path(),                      // a directory
       L"\"" + Signed(L"good.exe") + L"\"", // quotes stay part of the path
+      L"COM1", // devices open, and reading them would wait forever
+      L"AUX",
+      L"NUL",
   };
   const std::wstring refusedRecord = ExpectRecordIn(scratch);
   auto refuse = [&](const std::wstring &path, bool copied) {
