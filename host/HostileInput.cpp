@@ -97,12 +97,18 @@ std::string RandomText(Draw &draw, std::size_t length) {
   const uint32_t mode = draw.Below(4);
   while (text.size() < length) {
     switch (mode == 3 ? draw.Below(3) : mode) {
-    case 0: // any byte, NUL included
-      text += static_cast<char>(draw.Bits() & 0xFF);
+    case 0: { // any byte, NUL included; eight from one draw
+      uint64_t bits = draw.Bits();
+      for (int k = 0; k < 8; ++k, bits >>= 8)
+        text += static_cast<char>(bits & 0xFF);
       break;
-    case 1: // letters, as names and paths mostly are
-      text += static_cast<char>('A' + draw.Below(58));
+    }
+    case 1: { // letters and digits, as names and paths mostly are
+      uint64_t bits = draw.Bits();
+      for (int k = 0; k < 8; ++k, bits >>= 8)
+        text += static_cast<char>('0' + (bits & 0xFF) % 75);
       break;
+    }
     default: {
       const char *piece = kNastyPieces[draw.Below(sizeof kNastyPieces /
                                                   sizeof kNastyPieces[0])];
@@ -322,7 +328,12 @@ public:
   void End();
   std::size_t Faults() const { return m_faults; }
   std::size_t Calls() const { return m_calls; }
-  const std::map<std::string, std::size_t> &Kinds() const { return m_kinds; }
+  // Per kind of call: how many, and the seconds they took.
+  struct Tally {
+    std::size_t calls = 0;
+    double seconds = 0;
+  };
+  const std::map<std::string, Tally> &Kinds() const { return m_kinds; }
 
   // The watchdog's view of the call in progress.
   std::atomic<double> m_callStart{0};
@@ -330,6 +341,7 @@ public:
   std::string m_current;
 
 private:
+  void Count(const std::string &kind) { m_kind = kind; }
   void Describe(const std::string &what) {
     std::lock_guard<std::mutex> lock(m_describeLock);
     m_current = what;
@@ -379,7 +391,8 @@ private:
   std::size_t m_faults = 0;
   std::size_t m_calls = 0;
   Ledger m_expected;
-  std::map<std::string, std::size_t> m_kinds;
+  std::map<std::string, Tally> m_kinds;
+  std::string m_kind;
 };
 
 bool Driver::Begin() {
@@ -483,12 +496,16 @@ void Driver::ScriptCall(Draw &draw, uint64_t index) {
     name[0] = 'g';
   }
   NPObject *objects[2] = {m_page->ScriptableObject(), m_own};
+  // Only ExecuteProcess reads its arguments: the long strings go there, and
+  // to other names only now and then.
+  const std::size_t longest =
+      name == "ExecuteProcess" || draw.OneIn(100) ? m_maxString : 4096;
   Arguments args =
-      RandomArguments(draw, m_maxString, objects, name == "ExecuteProcess");
+      RandomArguments(draw, longest, objects, name == "ExecuteProcess");
   const bool byInteger = kind == "random name" && draw.OneIn(20);
   if (byInteger)
     kind = "integer identifier";
-  ++m_kinds[kind];
+  Count(kind);
   Describe(kind + " \"" + Escaped(bytes) + "\" (" +
            std::to_string(args.variants.size()) + " args:" + args.description +
            ")");
@@ -512,7 +529,7 @@ void Driver::HostilePathCall(Draw &draw, uint64_t index) {
   const std::string &path =
       m_paths[draw.Below(static_cast<uint32_t>(m_paths.size()))];
   const std::string argument = RandomText(draw, draw.Length(256));
-  ++m_kinds["ExecuteProcess odd path"];
+  Count("ExecuteProcess odd path");
   Describe("ExecuteProcess \"" + Escaped(path) + "\"");
   const CallResult call =
       m_page->InvokeStrings("ExecuteProcess", {path, argument});
@@ -540,7 +557,7 @@ void Driver::ClassSlotCall(Draw &draw, uint64_t index) {
   std::string fault;
   switch (what) {
   case 0: {
-    ++m_kinds["slot: invoke on a null object"];
+    Count("slot: invoke on a null object");
     Describe("invoke(null object, \"" + Escaped(bytes) + "\")");
     const Outcome o = InvokeDirect(nullptr, id, nullptr, 0, true);
     if (o.succeeded || o.exceptionSet)
@@ -548,7 +565,7 @@ void Driver::ClassSlotCall(Draw &draw, uint64_t index) {
     break;
   }
   case 1: {
-    ++m_kinds["slot: invoke with a null result"];
+    Count("slot: invoke with a null result");
     Describe("invoke(\"" + Escaped(bytes) + "\", null result)");
     fault =
         Judge(name, true, false, InvokeDirect(object, id, nullptr, 0, false));
@@ -557,7 +574,7 @@ void Driver::ClassSlotCall(Draw &draw, uint64_t index) {
   case 2: {
     // Only ExecuteProcess reads arguments; the cheap refusal is the point.
     const uint32_t count = 1 + draw.Below(8);
-    ++m_kinds["slot: no argument array with a count"];
+    Count("slot: no argument array with a count");
     Describe("invoke(ExecuteProcess, null args, count " +
              std::to_string(count) + ")");
     const NPIdentifier exec = StringIdentifier("ExecuteProcess");
@@ -566,7 +583,7 @@ void Driver::ClassSlotCall(Draw &draw, uint64_t index) {
     break;
   }
   case 3: {
-    ++m_kinds["slot: hasMethod/hasProperty"];
+    Count("slot: hasMethod/hasProperty");
     Describe("hasMethod/hasProperty(\"" + Escaped(bytes) + "\")");
     if (!aClass->hasMethod(object, id) || !aClass->hasProperty(object, id) ||
         !aClass->hasMethod(nullptr, id))
@@ -574,7 +591,7 @@ void Driver::ClassSlotCall(Draw &draw, uint64_t index) {
     break;
   }
   case 4: {
-    ++m_kinds["slot: getProperty"];
+    Count("slot: getProperty");
     Describe("getProperty(\"" + Escaped(bytes) + "\")");
     NPVariant result;
     result.type = NPVariantType_Void;
@@ -586,7 +603,7 @@ void Driver::ClassSlotCall(Draw &draw, uint64_t index) {
     break;
   }
   case 5: {
-    ++m_kinds["slot: invokeDefault"];
+    Count("slot: invokeDefault");
     NPObject *objects[2] = {object, m_own};
     Arguments args = RandomArguments(draw, 4096, objects, false);
     Describe("invokeDefault(" + args.description + ")");
@@ -601,7 +618,7 @@ void Driver::ClassSlotCall(Draw &draw, uint64_t index) {
     break;
   }
   default: {
-    ++m_kinds["slot: deallocate(null)"];
+    Count("slot: deallocate(null)");
     Describe("deallocate(null)");
     aClass->deallocate(nullptr);
     break;
@@ -625,7 +642,7 @@ void Driver::Misuse(Draw &draw, uint64_t index) {
   const uint32_t what = draw.Below(8);
   switch (what) {
   case 0: {
-    ++m_kinds["misuse: null instance"];
+    Count("misuse: null instance");
     Describe("every NPP_ entry point with a null instance");
     expect(f.newp(nullptr, nullptr, NP_EMBED, 0, nullptr, nullptr, nullptr) ==
                NPERR_INVALID_INSTANCE_ERROR,
@@ -657,7 +674,7 @@ void Driver::Misuse(Draw &draw, uint64_t index) {
     break;
   }
   case 1: {
-    ++m_kinds["misuse: instance without a record"];
+    Count("misuse: instance without a record");
     Describe("NPP_ entry points on an NPP the plug-in never saw");
     NPP_t stranger = {};
     expect(f.setwindow(&stranger, &window) == NPERR_GENERIC_ERROR,
@@ -670,7 +687,7 @@ void Driver::Misuse(Draw &draw, uint64_t index) {
     break;
   }
   case 2: {
-    ++m_kinds["misuse: null window"];
+    Count("misuse: null window");
     Describe("NPP_SetWindow(page, null)");
     expect(f.setwindow(m_page->Npp(), nullptr) == NPERR_GENERIC_ERROR,
            "NPP_SetWindow(null window)");
@@ -686,7 +703,7 @@ void Driver::Misuse(Draw &draw, uint64_t index) {
         variable == NPPVpluginDescriptionString ||
         variable == NPPVpluginScriptableNPObject)
       variable = NPPVpluginNeedsXEmbed;
-    ++m_kinds["misuse: unknown variable"];
+    Count("misuse: unknown variable");
     Describe("NPP_GetValue(page, " + std::to_string(variable) + ")");
     void *untouched = &window;
     expect(f.getvalue(m_page->Npp(), variable, &untouched) ==
@@ -698,7 +715,7 @@ void Driver::Misuse(Draw &draw, uint64_t index) {
     break;
   }
   case 4: {
-    ++m_kinds["misuse: known variable, nowhere to write"];
+    Count("misuse: known variable, nowhere to write");
     Describe("NPP_GetValue(page, 1/2/15, null)");
     for (NPPVariable variable :
          {NPPVpluginNameString, NPPVpluginDescriptionString,
@@ -715,7 +732,7 @@ void Driver::Misuse(Draw &draw, uint64_t index) {
     NPNetscapeFuncs newer =
         MakeBrowserFuncs(sizeof(NPNetscapeFuncs),
                          static_cast<uint16_t>((1 + draw.Below(255)) << 8));
-    ++m_kinds["misuse: short or null tables"];
+    Count("misuse: short or null tables");
     Describe("NP_GetEntryPoints/NP_Initialize with size " +
              std::to_string(plugin.size) + "/" + std::to_string(browser.size));
     expect(m_library.GetEntryPoints(nullptr) == NPERR_INVALID_FUNCTABLE_ERROR,
@@ -733,7 +750,7 @@ void Driver::Misuse(Draw &draw, uint64_t index) {
   }
   case 6: {
     // The browser still holds the object when its instance goes.
-    ++m_kinds["misuse: object outliving its instance"];
+    Count("misuse: object outliving its instance");
     Describe("calls on an object whose instance was destroyed");
     PluginInstance instance(m_library);
     expect(instance.New() == NPERR_NO_ERROR, "NPP_New");
@@ -761,7 +778,7 @@ void Driver::Misuse(Draw &draw, uint64_t index) {
     break;
   }
   default: {
-    ++m_kinds["misuse: second NPP_GetValue for the object"];
+    Count("misuse: second NPP_GetValue for the object");
     Describe("NPP_GetValue(page, scriptable object) and release");
     NPObject *object = nullptr;
     expect(f.getvalue(m_page->Npp(), NPPVpluginScriptableNPObject, &object) ==
@@ -788,6 +805,9 @@ void Driver::Call(uint64_t index) {
     ClassSlotCall(draw, index);
   else
     Misuse(draw, index);
+  Tally &tally = m_kinds[m_kind];
+  ++tally.calls;
+  tally.seconds += Now() - m_callStart;
   m_callStart = 0;
   ++m_calls;
   CheckLedger(index);
@@ -915,8 +935,12 @@ int RunHostileInput(const std::wstring &pluginPath,
                 driver.Calls(), took,
                 driver.Calls() ? took * 1000 / driver.Calls() : 0.0);
   Print(line);
-  for (const auto &kind : driver.Kinds())
-    Print("  " + kind.first + ": " + std::to_string(kind.second));
+  for (const auto &kind : driver.Kinds()) {
+    std::snprintf(line, sizeof line, "  %-45s %7zu calls, %8.3f ms a call",
+                  kind.first.c_str(), kind.second.calls,
+                  kind.second.seconds * 1000 / kind.second.calls);
+    Print(line);
+  }
   if (!LedgerClean()) {
     Print("hostile input FAILED: after teardown " +
           DescribeLedger(CurrentLedger()));

@@ -296,8 +296,10 @@ private:
   std::unique_ptr<PluginInstance> m_page;
   Faults m_faults;
   std::string m_firstMachineId;
-  std::vector<double> m_machineIdTimes, m_refusedTimes, m_startedTimes,
-      m_instanceTimes;
+  std::vector<double> m_machineIdTimes, m_startedTimes, m_instanceTimes;
+  // One series per kind of refusal: their costs differ by ten times, so a
+  // median over the mix would say nothing.
+  std::vector<double> m_refusedTimes[4];
 };
 
 bool Soak::CheckEnvelope(const CallResult &call, const std::string &what,
@@ -355,7 +357,7 @@ void Soak::CallRefused(std::size_t index, bool timed) {
       m_page->InvokeStrings("ExecuteProcess", {program, "soak"});
   const double took = Now() - start;
   if (timed)
-    m_refusedTimes.push_back(took);
+    m_refusedTimes[index % 4].push_back(took);
   Envelope envelope;
   if (CheckEnvelope(call, "ExecuteProcess " + program, envelope) &&
       (envelope.status != 9999 || envelope.result != "FALSE"))
@@ -389,7 +391,14 @@ void Soak::CallStarted(std::size_t index, bool timed) {
     m_faults.Add("start", "the started program wrote no record");
     return;
   }
-  const std::string record = ReadWholeFile(m_scratch.record);
+  // The record appears by a rename, but may still be open to its writer for
+  // a moment under Wine: read until both lines are there.
+  std::string record;
+  const double deadline = Now() + 30;
+  while ((record = ReadWholeFile(m_scratch.record)).find(" " + marker + "\n") ==
+             std::string::npos &&
+         Now() < deadline)
+    Sleep(5);
   if (record.find(" " + marker + "\n") == std::string::npos)
     m_faults.Add("start", "record without " + marker + ": " + record);
   DeleteFileW(m_scratch.record.c_str());
@@ -448,7 +457,8 @@ int Soak::Run() {
     return 4;
   }
   m_machineIdTimes.reserve(m_counts.machineId);
-  m_refusedTimes.reserve(m_counts.refused);
+  for (std::vector<double> &times : m_refusedTimes)
+    times.reserve(m_counts.refused / 4 + 1);
   m_startedTimes.reserve(m_counts.started);
   m_instanceTimes.reserve(m_counts.instances);
 
@@ -504,7 +514,10 @@ int Soak::Run() {
     m_faults.Add("memory", Format("committed memory grew by %.0f KiB", growth));
 
   ReportTimes("GetMachineID", m_machineIdTimes);
-  ReportTimes("refused ExecuteProcess", m_refusedTimes);
+  ReportTimes("ExecuteProcess refused, missing file", m_refusedTimes[0]);
+  ReportTimes("ExecuteProcess refused, unsigned", m_refusedTimes[1]);
+  ReportTimes("ExecuteProcess refused, wrong signer", m_refusedTimes[2]);
+  ReportTimes("ExecuteProcess refused, forged", m_refusedTimes[3]);
   ReportTimes("instance created and destroyed", m_instanceTimes);
   if (!m_startedTimes.empty())
     Print(Format("started ExecuteProcess: median %.3f ms over %.0f calls",
