@@ -13,6 +13,7 @@ extern const wchar_t ExpectedSignerName[];
 // and whose subject's simple display name equals expectedSigner with the
 // letters A to Z compared without case. False for every failure; revocation is
 // not checked, as that needs the network. Every resource obtained is released
-// before it returns.
+// before it returns. The caller makes sure the path names a file on disk:
+// reading a device such as a serial port may wait forever.
 bool CheckFileSigner(const std::wstring &filePath,
                      const std::wstring &expectedSigner);
