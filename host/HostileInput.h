@@ -15,6 +15,9 @@ namespace nphost {
 //                   call of a run exactly, since every call draws from its own
 //                   generator seeded by (seed, index)
 //   --max-string N  the longest string argument in bytes (default 1 MiB)
+//   --replay N      then the first N calls twice more (default 20000), failing
+//                   when the process's committed memory grows by 1 MiB or more
+//                   over the second time
 //   --hang N        seconds a call may take before the run is failed as hung
 //                   (default 120)
 //   --verbose       describe every call before it is made

@@ -36,7 +36,7 @@ const char kUsageText[] =
     "       nphost PLUGIN --info           MIME type, name and description\n"
     "       nphost PLUGIN --soak --fixtures DIR [--scale F] [--timing-bound]\n"
     "       nphost PLUGIN --hostile [--seed N] [--calls N] [--first N]\n"
-    "                               [--max-string N] [--hang S] [--verbose]\n"
+    "                       [--max-string N] [--replay N] [--hang S] [--verbose]\n"
     "       nphost --mime TYPE METHOD|--get|--info ...\n"
     "                                      the same with the plug-in "
     "installed\n"
