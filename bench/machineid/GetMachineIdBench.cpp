@@ -1,15 +1,10 @@
 // Times GetMachineID through the test browser against the bare platform calls
 // one identifier needs, interleaved in one run, and prints the ratio of the
 // two with its spread. Usage: machineid_bench [calls] [plug-in DLL]
-#include "common/ComHolders.h"
-#include "common/CryptHandles.h"
+#include "bench/machineid/MachineIdBaseline.h"
 #include "host/BrowserHost.h"
 #include "host/Measure.h"
-#include "machineid/IdentityQueries.h"
-#include "wmi/WbemLocatorIds.h"
 
-#include <objbase.h>
-#include <wbemcli.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -19,85 +14,6 @@
 #include <vector>
 
 namespace {
-
-// Runs one query and reads the property of every object, as the identifier's
-// two queries do.
-void RunQuery(IWbemServices *services, const wchar_t *query,
-              const wchar_t *property, bool firstOnly) {
-  ComPtr<IEnumWbemClassObject> enumerator;
-  {
-    UniqueBstr language(::SysAllocString(L"WQL"));
-    UniqueBstr text(::SysAllocString(query));
-    if (FAILED(services->ExecQuery(language.get(), text.get(),
-                                   WBEM_FLAG_FORWARD_ONLY |
-                                       WBEM_FLAG_RETURN_IMMEDIATELY,
-                                   nullptr, enumerator.put())))
-      return;
-  }
-  for (;;) {
-    ComPtr<IWbemClassObject> object;
-    ULONG returned = 0;
-    const HRESULT hr = enumerator->Next(static_cast<LONG>(WBEM_INFINITE), 1,
-                                        object.put(), &returned);
-    if (FAILED(hr) || hr == WBEM_S_FALSE || !object)
-      return;
-    UniqueVariant value;
-    object->Get(property, 0, value.get(), nullptr, nullptr);
-    if (firstOnly)
-      return;
-  }
-}
-
-// Only the platform: COM, security, locator, connection, blanket, the two
-// queries, one SHA-512 hash and the teardown.
-bool BaselineCall() {
-  const HRESULT init = ::CoInitialize(nullptr);
-  bool ok = false;
-  {
-    ::CoInitializeSecurity(
-        nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
-        RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
-    ComPtr<IWbemLocator> locator;
-    ComPtr<IWbemServices> services;
-    if (SUCCEEDED(::CoCreateInstance(kClsidWbemLocator, nullptr,
-                                     CLSCTX_INPROC_SERVER, kIidWbemLocator,
-                                     locator.put_void()))) {
-      UniqueBstr path(::SysAllocString(L"ROOT\\CIMV2"));
-      if (SUCCEEDED(locator->ConnectServer(path.get(), nullptr, nullptr,
-                                           nullptr, 0, nullptr, nullptr,
-                                           services.put())) &&
-          SUCCEEDED(::CoSetProxyBlanket(
-              services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-              RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr,
-              EOAC_NONE))) {
-        RunQuery(services.get(), kAdapterQuery, L"MacAddress", false);
-        RunQuery(services.get(), kProcessorQuery, L"ProcessorId", true);
-        ok = true;
-      }
-    }
-
-    OSVERSIONINFOEXW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    ::GetVersionExW(reinterpret_cast<OSVERSIONINFOW *>(&version));
-    UniqueCryptProv context;
-    UniqueCryptHash hash;
-    static const BYTE text[] = "0123456789ABCDEF0123456789ABCDEF";
-    BYTE digest[64];
-    DWORD size = sizeof(digest);
-    ok = ok &&
-         ::CryptAcquireContextW(
-             context.put(), nullptr,
-             L"Microsoft Enhanced RSA and AES Cryptographic Provider",
-             PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-         ::CryptCreateHash(context.get(), CALG_SHA_512, 0, 0, hash.put()) &&
-         ::CryptHashData(hash.get(), text, sizeof(text) - 1, 0) &&
-         ::CryptGetHashParam(hash.get(), HP_HASHVAL, nullptr, &size, 0) &&
-         ::CryptGetHashParam(hash.get(), HP_HASHVAL, digest, &size, 0);
-  }
-  if (SUCCEEDED(init))
-    ::CoUninitialize();
-  return ok;
-}
 
 double Percentile(std::vector<double> values, double fraction) {
   std::sort(values.begin(), values.end());
@@ -140,7 +56,7 @@ int wmain(int argc, wchar_t **argv) {
              call.text.find("\"status\": 0,") != std::string::npos;
     };
     // Warm both paths: the first WMI connection of a process costs extra.
-    if (!pluginCall() || !BaselineCall()) {
+    if (!pluginCall() || !MachineIdBaselineCall()) {
       std::fprintf(stderr, "GetMachineID or the platform calls failed\n");
       return 1;
     }
@@ -152,7 +68,7 @@ int wmain(int argc, wchar_t **argv) {
       for (int turn = 0; turn < 2; ++turn) {
         const bool pluginTurn = (turn == 0) == (i % 2 == 0);
         const double start = nphost::Now();
-        const bool ok = pluginTurn ? pluginCall() : BaselineCall();
+        const bool ok = pluginTurn ? pluginCall() : MachineIdBaselineCall();
         (pluginTurn ? p : b) = nphost::Now() - start;
         if (!ok)
           status = 1;
