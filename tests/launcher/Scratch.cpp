@@ -70,23 +70,29 @@ std::wstring ExpectRecordIn(const ScratchFolder &folder) {
   return path;
 }
 
+// Polls until the record reads whole: under load the file can be seen before
+// it can be read, so a first incomplete read is no answer yet.
 Record WaitForRecord(const std::wstring &recordPath, DWORD timeoutMs) {
   Record record;
   const DWORD start = GetTickCount();
-  while (GetFileAttributesW(recordPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+  for (;;) {
+    if (GetFileAttributesW(recordPath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+      const std::wstring text = Utf8ToWide(ReadAll(recordPath));
+      const std::size_t first = text.find(L'\n');
+      const std::size_t second = first == std::wstring::npos
+                                     ? std::wstring::npos
+                                     : text.find(L'\n', first + 1);
+      if (second != std::wstring::npos) {
+        record.present = true;
+        record.module = text.substr(0, first);
+        record.commandLine = text.substr(first + 1, second - first - 1);
+        return record;
+      }
+    }
     if (GetTickCount() - start > timeoutMs)
       return record;
     Sleep(20);
   }
-  const std::wstring text = Utf8ToWide(ReadAll(recordPath));
-  const std::size_t first = text.find(L'\n');
-  const std::size_t second = text.find(L'\n', first + 1);
-  if (first == std::wstring::npos || second == std::wstring::npos)
-    return record;
-  record.present = true;
-  record.module = text.substr(0, first);
-  record.commandLine = text.substr(first + 1, second - first - 1);
-  return record;
 }
 
 bool DeleteWithin(const std::wstring &path, DWORD timeoutMs) {
