@@ -3,6 +3,7 @@
 // two with its spread. Usage: machineid_bench [calls] [plug-in DLL]
 #include "bench/machineid/MachineIdBaseline.h"
 #include "host/BrowserHost.h"
+#include "host/BuiltPluginPath.h"
 #include "host/Measure.h"
 
 #include <windows.h>
@@ -22,19 +23,11 @@ double Percentile(std::vector<double> values, double fraction) {
   return values[index];
 }
 
-std::wstring DefaultLibraryPath() {
-  wchar_t self[MAX_PATH];
-  const DWORD length = ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, length);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) +
-         L"npPalomirFirefoxPlugin.dll";
-}
-
 } // namespace
 
 int wmain(int argc, wchar_t **argv) {
   const int calls = argc > 1 ? std::max(1, _wtoi(argv[1])) : 40;
-  const std::wstring path = argc > 2 ? argv[2] : DefaultLibraryPath();
+  const std::wstring path = argc > 2 ? argv[2] : nphost::BuiltPluginPath();
 
   std::string error;
   auto library =

@@ -7,6 +7,7 @@
 #include "bench/machineid/MachineIdBaseline.h"
 #include "host/BrowserHost.h"
 #include "host/BrowserState.h"
+#include "host/BuiltPluginPath.h"
 #include "host/Measure.h"
 
 #include <FixturePaths.h>
@@ -150,14 +151,6 @@ struct Samples {
   std::vector<double> subject, baseline, ratio;
 };
 
-std::wstring DefaultLibraryPath() {
-  wchar_t self[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, length);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) +
-         L"npPalomirFirefoxPlugin.dll";
-}
-
 double Timed(const std::function<bool()> &call, int repeat, bool &ok) {
   const double start = nphost::Now();
   for (int i = 0; i < repeat; ++i)
@@ -169,7 +162,7 @@ double Timed(const std::function<bool()> &call, int repeat, bool &ok) {
 
 int wmain(int argc, wchar_t **argv) {
   const int rounds = argc > 1 ? std::max(1, _wtoi(argv[1])) : 30;
-  const std::wstring path = argc > 2 ? argv[2] : DefaultLibraryPath();
+  const std::wstring path = argc > 2 ? argv[2] : nphost::BuiltPluginPath();
   std::string error;
   auto library =
       nphost::PluginLibrary::Load(path, nphost::kPalomirMimeType, error);

@@ -3,7 +3,7 @@
 #include "tests/launcher/ScriptCall.h"
 
 #include "host/BrowserHost.h"
-#include "tests/plugin/LibraryPath.h"
+#include "host/BuiltPluginPath.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +24,7 @@ nphost::PluginInstance *Embedded() {
   static Page page = [] {
     Page p;
     std::string error;
-    p.library = nphost::PluginLibrary::Load(LibraryPath(),
+    p.library = nphost::PluginLibrary::Load(nphost::BuiltPluginPath(),
                                             nphost::kPalomirMimeType, error);
     if (!p.library || p.library->Start() != NPERR_NO_ERROR) {
       ADD_FAILURE() << "the plug-in did not load: " << error;

@@ -2,6 +2,7 @@
 // page sees, on every call and in every instance, and the script thread's COM
 // state after each call.
 #include "host/BrowserHost.h"
+#include "host/BuiltPluginPath.h"
 #include "machineid/FetchMachineId.h"
 #include "plugin/TextConversion.h"
 #include "tests/wmi/ComState.h"
@@ -9,14 +10,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-std::wstring LibraryPath() {
-  wchar_t self[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring path(self, length);
-  return path.substr(0, path.find_last_of(L"\\/") + 1) +
-         L"npPalomirFirefoxPlugin.dll";
-}
 
 // The identifier of a successful answer, or a failure that shows the answer.
 std::string IdentifierOf(const nphost::CallResult &call) {
@@ -39,7 +32,7 @@ class GetMachineIdHosted : public ::testing::Test {
 protected:
   void SetUp() override {
     std::string error;
-    m_library = nphost::PluginLibrary::Load(LibraryPath(),
+    m_library = nphost::PluginLibrary::Load(nphost::BuiltPluginPath(),
                                             nphost::kPalomirMimeType, error);
     ASSERT_TRUE(m_library) << error;
     ASSERT_EQ(m_library->Start(), NPERR_NO_ERROR);

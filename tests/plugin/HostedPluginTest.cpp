@@ -3,7 +3,7 @@
 // nothing behind.
 #include "host/BrowserHost.h"
 
-#include "tests/plugin/LibraryPath.h"
+#include "host/BuiltPluginPath.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ class HostedPluginTest : public ::testing::Test {
 protected:
   void SetUp() override {
     std::string error;
-    m_library = nphost::PluginLibrary::Load(LibraryPath(),
+    m_library = nphost::PluginLibrary::Load(nphost::BuiltPluginPath(),
                                             nphost::kPalomirMimeType, error);
     ASSERT_TRUE(m_library) << error;
   }

@@ -2,7 +2,7 @@
 // directory, its imports, its version resource and its manifest.
 #include "common/WinHandles.h"
 
-#include "tests/plugin/LibraryPath.h"
+#include "host/BuiltPluginPath.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ namespace {
 class LibraryImageTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    m_module.reset(LoadLibraryW(LibraryPath().c_str()));
+    m_module.reset(LoadLibraryW(nphost::BuiltPluginPath().c_str()));
     ASSERT_TRUE(m_module) << "the library loads with nothing beside it, error "
                           << GetLastError();
     m_base = reinterpret_cast<const BYTE *>(m_module.get());
@@ -85,11 +85,12 @@ protected:
   void SetUp() override {
     LibraryImageTest::SetUp();
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(LibraryPath().c_str(), &ignored);
+    const DWORD size =
+        GetFileVersionInfoSizeW(nphost::BuiltPluginPath().c_str(), &ignored);
     ASSERT_NE(size, 0u);
     m_info.resize(size);
-    ASSERT_TRUE(
-        GetFileVersionInfoW(LibraryPath().c_str(), 0, size, m_info.data()));
+    ASSERT_TRUE(GetFileVersionInfoW(nphost::BuiltPluginPath().c_str(), 0, size,
+                                    m_info.data()));
   }
   std::wstring Value(const std::wstring &path) {
     void *data = nullptr;
