@@ -120,6 +120,20 @@ NPError PluginLibrary::Start() {
   return Initialize(&m_browserFuncs);
 }
 
+std::unique_ptr<PluginLibrary>
+PluginLibrary::LoadStarted(const std::wstring &path,
+                           const std::string &mimeType, std::string &error) {
+  std::unique_ptr<PluginLibrary> library = Load(path, mimeType, error);
+  if (!library)
+    return nullptr;
+  if (const NPError started = library->Start()) {
+    error = "the plug-in refused to start (NPError " + std::to_string(started) +
+            ")";
+    return nullptr;
+  }
+  return library;
+}
+
 // ---- PluginInstance
 // ------------------------------------------------------------
 

@@ -106,6 +106,12 @@ public:
   // browser does on load. Returns the first error.
   NPError Start();
 
+  // Load, then Start: a library ready for instances, or null with the reason
+  // in `error`, a refusal to start included.
+  static std::unique_ptr<PluginLibrary> LoadStarted(const std::wstring &path,
+                                                    const std::string &mimeType,
+                                                    std::string &error);
+
   const NPPluginFuncs &Funcs() const { return m_funcs; }
   HMODULE Module() const { return m_module.get(); }
   // The MIMEType text of the version resource, as UTF-8.

@@ -881,8 +881,8 @@ int RunHostileInput(const std::wstring &pluginPath,
         std::to_string(options.first) + " to " +
         std::to_string(options.first + options.calls - 1));
   std::unique_ptr<PluginLibrary> library =
-      PluginLibrary::Load(pluginPath, kPalomirMimeType, error);
-  if (!library || library->Start() != NPERR_NO_ERROR) {
+      PluginLibrary::LoadStarted(pluginPath, kPalomirMimeType, error);
+  if (!library) {
     Print("nphost --hostile: the plug-in did not load: " + error);
     return 4;
   }

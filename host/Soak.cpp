@@ -570,8 +570,8 @@ int RunSoak(const std::wstring &pluginPath,
   int code = 0;
   {
     std::unique_ptr<PluginLibrary> library =
-        PluginLibrary::Load(pluginPath, kPalomirMimeType, error);
-    if (!library || library->Start() != NPERR_NO_ERROR) {
+        PluginLibrary::LoadStarted(pluginPath, kPalomirMimeType, error);
+    if (!library) {
       Print("nphost --soak: the plug-in did not load: " + error);
       scratch.Remove();
       return 4;

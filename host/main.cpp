@@ -36,7 +36,8 @@ const char kUsageText[] =
     "       nphost PLUGIN --info           MIME type, name and description\n"
     "       nphost PLUGIN --soak --fixtures DIR [--scale F] [--timing-bound]\n"
     "       nphost PLUGIN --hostile [--seed N] [--calls N] [--first N]\n"
-    "                       [--max-string N] [--replay N] [--hang S] [--verbose]\n"
+    "                       [--max-string N] [--replay N] [--hang S] "
+    "[--verbose]\n"
     "       nphost --mime TYPE METHOD|--get|--info ...\n"
     "                                      the same with the plug-in "
     "installed\n"
@@ -144,14 +145,9 @@ int Run(const std::wstring &pluginPath, const std::string &mimeType,
   {
     std::string error;
     std::unique_ptr<PluginLibrary> library =
-        PluginLibrary::Load(pluginPath, mimeType, error);
+        PluginLibrary::LoadStarted(pluginPath, mimeType, error);
     if (!library) {
       Error(error);
-      return kPluginFailed;
-    }
-    if (const NPError started = library->Start()) {
-      Error("the plug-in refused to start (NPError " + std::to_string(started) +
-            ")");
       return kPluginFailed;
     }
     PluginInstance instance(*library);

@@ -165,8 +165,8 @@ int wmain(int argc, wchar_t **argv) {
   const std::wstring path = argc > 2 ? argv[2] : nphost::BuiltPluginPath();
   std::string error;
   auto library =
-      nphost::PluginLibrary::Load(path, nphost::kPalomirMimeType, error);
-  if (!library || library->Start() != NPERR_NO_ERROR) {
+      nphost::PluginLibrary::LoadStarted(path, nphost::kPalomirMimeType, error);
+  if (!library) {
     std::fprintf(stderr, "cannot load the plug-in: %s\n", error.c_str());
     return 2;
   }

@@ -24,9 +24,9 @@ nphost::PluginInstance *Embedded() {
   static Page page = [] {
     Page p;
     std::string error;
-    p.library = nphost::PluginLibrary::Load(nphost::BuiltPluginPath(),
-                                            nphost::kPalomirMimeType, error);
-    if (!p.library || p.library->Start() != NPERR_NO_ERROR) {
+    p.library = nphost::PluginLibrary::LoadStarted(
+        nphost::BuiltPluginPath(), nphost::kPalomirMimeType, error);
+    if (!p.library) {
       ADD_FAILURE() << "the plug-in did not load: " << error;
       return p;
     }

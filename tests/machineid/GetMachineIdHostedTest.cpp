@@ -32,10 +32,9 @@ class GetMachineIdHosted : public ::testing::Test {
 protected:
   void SetUp() override {
     std::string error;
-    m_library = nphost::PluginLibrary::Load(nphost::BuiltPluginPath(),
-                                            nphost::kPalomirMimeType, error);
+    m_library = nphost::PluginLibrary::LoadStarted(
+        nphost::BuiltPluginPath(), nphost::kPalomirMimeType, error);
     ASSERT_TRUE(m_library) << error;
-    ASSERT_EQ(m_library->Start(), NPERR_NO_ERROR);
   }
   void TearDown() override {
     m_library.reset();
